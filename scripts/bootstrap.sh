@@ -6,7 +6,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake make g++ g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine64 xvfb xauth googletest)
+          wine64 xvfb xauth googletest locales)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
@@ -22,6 +22,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "bootstrap: installing ${missing[*]}"
   as_root apt-get update -qq
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A Japanese locale, so that Wine can run programs in the Shift-JIS code
+# page and still name files in UTF-8 on the Linux side.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "bootstrap: generating the ja_JP.UTF-8 locale"
+  as_root sh -c 'grep -q "^ja_JP.UTF-8 UTF-8" /etc/locale.gen || echo "ja_JP.UTF-8 UTF-8" >> /etc/locale.gen; locale-gen >/dev/null'
 fi
 
 as_root "$here/setup-i386.sh"

@@ -63,6 +63,7 @@ public:
         Set = std::make_unique<TShowFormList>(SettingsPath);
         Set->UpdateForMail(Host->CurrentMailId());
         ShowWindow(Host->MainWindow(), SW_SHOWNORMAL);
+        SetActiveWindow(Host->MainWindow());
         PumpFor(20);
     }
     void TearDown() override
@@ -77,12 +78,18 @@ public:
             visible.push_back(form->Visible());
         return visible;
     }
+    // The test's own showing and hiding moves no activation, so that the
+    // only activation events are the ones a case makes on purpose.
     void ShowEvery()
     {
         for (TShowForm* form : ChainOf(*Set))
-            form->Show();
+            ShowWindow(form->Handle(), SW_SHOWNA);
     }
-    void HideEvery() { Set->HideAll(); }
+    void HideEvery()
+    {
+        for (TShowForm* form : ChainOf(*Set))
+            ShowWindow(form->Handle(), SW_HIDE);
+    }
     LRESULT Activate(WPARAM wParam, HWND other)
     {
         return SendMessageA(Host->MainWindow(), WM_ACTIVATE, wParam, reinterpret_cast<LPARAM>(other));
@@ -284,7 +291,8 @@ TEST_F(HostTracking, EarlierHooksGetTheEventAndTheirAnswerIsReturned)
     HHOOK counter = SetWindowsHookExA(
         WH_CALLWNDPROC,
         [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            if (reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_ACTIVATE)
+            const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+            if (sent->message == WM_ACTIVATE && sent->lParam == 0x5A5A0)
                 ++sentCalls;
             return CallNextHookEx(nullptr, code, wParam, lParam);
         },
@@ -295,8 +303,10 @@ TEST_F(HostTracking, EarlierHooksGetTheEventAndTheirAnswerIsReturned)
     EXPECT_EQ(cbtCalls, 1);
     EXPECT_FALSE(IsIconic(Host->MainWindow())) << "the earlier hook's veto came through";
     EXPECT_EQ(Visible(), (Visibility{false, false})) << "the module acted before passing on";
-    Activate(WA_ACTIVE, nullptr);
+    // A window handle no process owns: counts as another program's.
+    Activate(WA_ACTIVE, reinterpret_cast<HWND>(0x5A5A0));
     EXPECT_EQ(sentCalls, 1);
+    EXPECT_EQ(Visible(), (Visibility{true, false}));
     Set.reset();
     UnhookWindowsHookEx(counter);
     UnhookWindowsHookEx(veto);

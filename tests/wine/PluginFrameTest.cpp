@@ -19,9 +19,14 @@ protected:
     std::string Install(const std::string& relativePath)
     {
         std::string target = Folder.File(relativePath);
-        for (size_t at = Folder.Path().size() + 1; (at = target.find('\\', at)) != std::string::npos; ++at)
-            CreateDirectoryA(target.substr(0, at).c_str(), nullptr);
-        EXPECT_TRUE(CopyFileA((ProgramFolder() + "\\QUORVEL.dll").c_str(), target.c_str(), FALSE)) << target;
+        // Walked by characters: in a double-byte code page a second byte
+        // may have the backslash's value without being one.
+        for (const char* at = target.c_str() + Folder.Path().size() + 1; *at != '\0'; at = CharNextA(at)) {
+            if (*at == '\\')
+                CreateDirectoryA(target.substr(0, static_cast<size_t>(at - target.c_str())).c_str(), nullptr);
+        }
+        EXPECT_TRUE(CopyFileA((ProgramFolder() + "\\QUORVEL.dll").c_str(), target.c_str(), FALSE))
+            << target << " error " << GetLastError();
         return target;
     }
     static Names HeaderWindowCaptions()
