@@ -16,7 +16,7 @@ BKC_OnOutgoing:2 BKC_OnPlugInInfo:1 BKC_OnPlugInSetup:1 BKC_OnRetrieve:2 BKC_OnS
 base=$($objdump -p "$dll" | awk '/^ImageBase/ {print $2}')
 exports=$($objdump -p "$dll" | awk '
   /\[Ordinal\/Name Pointer\] Table/ {names = 1; next}
-  names && /^\s*\[/ {gsub(/[\[\]]/, "", $0); print $NF; next}
+  names && /^[ \t]*\[/ {gsub(/[\[\]]/, "", $0); print $NF; next}
   names && NF == 0 {names = 0}')
 actual_names=$(echo "$exports" | sort | tr '\n' ' ')
 expected_names=$(echo $expected | tr ' ' '\n' | cut -d: -f1 | sort | tr '\n' ' ')
@@ -33,14 +33,14 @@ for entry in $expected; do
   args=${entry##*:}
   bytes=$((args * 4))
   # The compiler's decorated name carries the argument bytes of the definition.
-  decorated=$(echo "$symbols" | awk -v n="_${name}@" 'index($3, n) == 1 {print $3}')
+  decorated=$(awk -v n="_${name}@" 'index($3, n) == 1 && $3 !~ /\.cold$/ {print $3}' <<<"$symbols")
   if [ "$decorated" != "_${name}@${bytes}" ]; then
     echo "FAIL $name: decorated as '$decorated', want _${name}@${bytes}"
     failures=$((failures + 1))
     continue
   fi
-  start=$(echo "$symbols" | awk -v s="$decorated" '$3 == s {print $1}')
-  next=$(echo "$symbols" | awk -v a="$start" 'found && $1 != a {print $1; exit} $1 == a {found = 1}')
+  start=$(awk -v s="$decorated" '$3 == s {print $1}' <<<"$symbols")
+  next=$(awk -v a="$start" 'found && $1 != a {print $1; exit} $1 == a {found = 1}' <<<"$symbols")
   rets=$($objdump -d --no-show-raw-insn --start-address=0x$start --stop-address=0x$next "$dll" |
          awk '$2 == "ret" || $2 == "retl" {print ($3 == "" ? "0" : $3)}' | sort -u | tr '\n' ' ')
   want=$([ "$bytes" -eq 0 ] && echo "0 " || printf '$0x%x ' "$bytes")
