@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+#include <utility>
 #include <vector>
+
+#include "host/PngWriter.h"
 
 namespace {
 
@@ -31,6 +35,53 @@ public:
     HBITMAP Bitmap;
     HGDIOBJ Previous = nullptr;
 };
+
+// Writes the parts one after another into a new file; a file that could not
+// be written whole is removed.
+bool WriteParts(const std::string& path, std::initializer_list<std::pair<const void*, DWORD>> parts,
+                std::string& error)
+{
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
+        error = "cannot create " + path;
+        return false;
+    }
+    bool ok = true;
+    for (const auto& part : parts) {
+        DWORD written = 0;
+        ok = ok && WriteFile(out, part.first, part.second, &written, nullptr) && written == part.second;
+    }
+    ok = CloseHandle(out) && ok;
+    if (!ok) {
+        error = "cannot write " + path;
+        DeleteFileA(path.c_str());
+    }
+    return ok;
+}
+
+bool EndsWithPng(const std::string& path)
+{
+    return path.size() >= 4 && lstrcmpiA(path.c_str() + path.size() - 4, ".png") == 0;
+}
+
+// The captured rows are bottom-up blue-green-red; a PNG wants top-down
+// red-green-blue.
+bool WritePng(const std::string& path, const std::vector<unsigned char>& pixels, int width, int height,
+              DWORD rowBytes, std::string& error)
+{
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* source = pixels.data() + static_cast<size_t>(height - 1 - y) * rowBytes;
+        uint8_t* target = rgb.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * 3;
+        for (int x = 0; x < width; ++x) {
+            target[x * 3] = source[x * 3 + 2];
+            target[x * 3 + 1] = source[x * 3 + 1];
+            target[x * 3 + 2] = source[x * 3];
+        }
+    }
+    const std::string png = EncodePng(rgb, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    return WriteParts(path, {{png.data(), static_cast<DWORD>(png.size())}}, error);
+}
 
 }  // namespace
 
@@ -70,24 +121,13 @@ bool SaveScreenBitmap(const std::string& path, std::string& error)
         return false;
     }
 
+    if (EndsWithPng(path))
+        return WritePng(path, pixels, width, height, rowBytes, error);
+
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;  // "BM"
     file.bfOffBits = sizeof file + sizeof info;
     file.bfSize = file.bfOffBits + imageBytes;
 
-    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) {
-        error = "cannot create " + path;
-        return false;
-    }
-    DWORD written = 0;
-    bool ok = WriteFile(out, &file, sizeof file, &written, nullptr) && written == sizeof file;
-    ok = ok && WriteFile(out, &info, sizeof info, &written, nullptr) && written == sizeof info;
-    ok = ok && WriteFile(out, pixels.data(), imageBytes, &written, nullptr) && written == imageBytes;
-    ok = CloseHandle(out) && ok;
-    if (!ok) {
-        error = "cannot write " + path;
-        DeleteFileA(path.c_str());
-    }
-    return ok;
+    return WriteParts(path, {{&file, sizeof file}, {&info, sizeof info}, {pixels.data(), imageBytes}}, error);
 }

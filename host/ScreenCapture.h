@@ -1,4 +1,5 @@
-// A picture of the whole screen as a 24-bit BMP file.
+// A picture of the whole screen as a 24-bit BMP file, or as a PNG file when
+// the name ends in ".png".
 #pragma once
 
 #include <string>
