@@ -52,8 +52,14 @@ void TShowFormList::LoadWindows()
         if (!IniFile->ReadBool(name, "Show", true))
             continue;
         // A window joins the chain only once it is fully built, so a hook
-        // running meanwhile never reaches a half-made window.
-        TShowForm* form = new TShowForm(name.c_str(), IniFile);
+        // running meanwhile never reaches a half-made window. One that
+        // cannot be built is left out; the others still come.
+        TShowForm* form = nullptr;
+        try {
+            form = new TShowForm(name.c_str(), IniFile);
+        } catch (...) {
+            continue;
+        }
         form->ClearText();
         if (FirstForm == nullptr)
             FirstForm = form;

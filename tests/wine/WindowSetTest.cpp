@@ -292,3 +292,25 @@ TEST_F(WindowSet, WindowsLeaveTheChainBeforeTheyAreDestroyed)
     EXPECT_EQ(raw->FirstForm, nullptr);
 }
 }
+
+namespace {
+// A window that cannot be built (here: its window class is taken by another
+// window procedure of the same module) is left out; the set goes on.
+TEST_F(WindowSet, AWindowThatCannotBeBuiltIsLeftOut)
+{
+    WNDCLASSA taken = {};
+    taken.lpfnWndProc = DefWindowProcA;
+    taken.hInstance = GetModuleHandleA(nullptr);
+    taken.lpszClassName = "TShowForm";
+    ASSERT_NE(RegisterClassA(&taken), 0);
+    Store("[X-Mailer]\r\n[Subject]\r\n");
+    auto set = Make();
+    EXPECT_EQ(HeaderNamesOf(*set), Names{});
+    EXPECT_EQ(set->SectionCount, 2);
+    OpenMails({{"a.eml", MailWithMailer}});
+    EXPECT_EQ(set->UpdateForMail(Host->CurrentMailId()), 0);
+    set.reset();
+    UnregisterClassA("TShowForm", GetModuleHandleA(nullptr));
+    EXPECT_EQ(Stored(), "[X-Mailer]\r\n[Subject]\r\n") << "nothing written for windows never built";
+}
+}
