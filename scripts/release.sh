@@ -6,9 +6,9 @@
 # into build/release/source and built there with the win32 preset, so edits
 # not yet committed never reach a release.
 #
-# The archive is reproducible for a given DLL: fixed member order, no extra
-# file attributes, mode 0644, and every member stamped with the commit's time
-# (or SOURCE_DATE_EPOCH when set). The guide gets Windows (CRLF) line ends in
+# The archive is reproducible: the DLL carries no link time, and the archive
+# has a fixed member order, no extra file attributes, mode 0644, and every
+# member stamped with the commit's time (or SOURCE_DATE_EPOCH when set). The guide gets Windows (CRLF) line ends in
 # the archive.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,7 +37,10 @@ if ! command -v zip >/dev/null; then
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends zip
 fi
 
-(cd "$tree" && cmake --preset win32 >/dev/null && cmake --build --preset win32 --target QUORVEL)
+# Without a link time in its PE header the DLL is the same, byte for byte, on
+# every build of the same commit.
+(cd "$tree" && cmake --preset win32 -DCMAKE_SHARED_LINKER_FLAGS=-Wl,--no-insert-timestamp >/dev/null \
+   && cmake --build --preset win32 --target QUORVEL)
 
 dll=$tree/build/win32/bin/QUORVEL.dll
 # The PE header's machine field must say i386 (0x014c): the shipped module
