@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "settings/HeaderListTokenizer.h"
 #include "settings/ProfileNumber.h"
 
 namespace {
@@ -27,7 +28,15 @@ void TIniFile::ReadSections(TStringList& sections) const
     DWORD start = 0;
     for (DWORD i = 0; i < length; ++i) {
         if (names[i] == '\0') {
-            sections.Add(std::string(names.data() + start, i - start));
+            std::string name(names.data() + start, i - start);
+            // The profile functions find a section by its name, letter case
+            // ignored, and reach only the first one: a repeated section is
+            // that same section, listed once.
+            bool listed = false;
+            for (int j = 0; j < sections.Count() && !listed; ++j)
+                listed = SameHeaderName(sections[j], name);
+            if (!listed)
+                sections.Add(name);
             start = i + 1;
         }
     }

@@ -16,8 +16,11 @@ public:
 
     const std::string& FileName() const { return Path; }
 
-    // Clears the list, then appends every section name in file order. Names
-    // past the 8192-byte section list of the platform call are not seen.
+    // Clears the list, then appends every section name in file order, each
+    // once: a later section whose name differs from an earlier one only in
+    // ASCII letter case is the same section to the profile functions, which
+    // reach only the first. Names past the 8192-byte section list of the
+    // platform call are not seen.
     void ReadSections(TStringList& sections) const;
     // At most the first 1023 bytes of a value are seen.
     std::string ReadString(const std::string& section, const std::string& key,
