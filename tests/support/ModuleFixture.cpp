@@ -4,6 +4,7 @@
 
 #include "headers/ShowForm.h"
 #include "headers/ShowFormList.h"
+#include "host/PluginWindows.h"
 #include "plugin/HostApi.h"
 #include "settings/HeaderListTokenizer.h"
 #include "support/WindowWatcher.h"
@@ -83,6 +84,14 @@ std::vector<std::string> HeaderNamesOf(const TShowFormList& set)
     for (TShowForm* form : ChainOf(set))
         names.push_back(form->HeaderName);
     return names;
+}
+
+std::vector<std::string> HeaderWindowCaptions()
+{
+    std::vector<std::string> captions;
+    for (const HeaderWindowState& window : ListHeaderWindows())
+        captions.push_back(window.caption);
+    return captions;
 }
 
 std::string StaticTexts(HWND window)

@@ -41,5 +41,8 @@ std::vector<std::string> SectionNames(const std::string& fileText);
 std::vector<TShowForm*> ChainOf(const TShowFormList& set);
 // The header names of a set's windows, in chain order.
 std::vector<std::string> HeaderNamesOf(const TShowFormList& set);
+// The captions (header names) of the plug-in's header windows in this
+// process, sorted.
+std::vector<std::string> HeaderWindowCaptions();
 // The texts of every static control of a window (a message box's message).
 std::string StaticTexts(HWND window);

@@ -7,47 +7,13 @@
 #include "headers/ShowFormList.h"
 #include "headers/WindowHooks.h"
 #include "support/ModuleFixture.h"
+#include "support/OtherProgram.h"
 #include "support/WindowWatcher.h"
 
 namespace {
 using Visibility = std::vector<bool>;
 
 const char Mail[] = "From: a@example.org\r\nX-Mailer: Mailer/1.0\r\n\r\nBody\r\n";
-
-// A second program with a window of its own, for activation from outside.
-class OtherProcess {
-public:
-    OtherProcess()
-    {
-        char self[MAX_PATH];
-        GetModuleFileNameA(nullptr, self, MAX_PATH);
-        std::string path(self);
-        path = path.substr(0, path.rfind('\\') + 1) + "OtherProcess.exe";
-        std::string command = "\"" + path + "\" --seconds 60";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        if (!CreateProcessA(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &Info))
-            return;
-        for (int i = 0; i < 500 && Window == nullptr; ++i) {
-            PumpFor(10);
-            Window = FindWindowA(nullptr, "Quorvel other process");
-        }
-    }
-    ~OtherProcess()
-    {
-        if (Info.hProcess != nullptr) {
-            TerminateProcess(Info.hProcess, 0);
-            WaitForSingleObject(Info.hProcess, 5000);
-            CloseHandle(Info.hProcess);
-            CloseHandle(Info.hThread);
-        }
-    }
-    HWND Window = nullptr;
-
-private:
-    PROCESS_INFORMATION Info = {};
-};
 
 class HostTracking : public ModuleFixture {
 public:
@@ -203,7 +169,7 @@ TEST_F(HostTracking, ShowCommandTableAndTheHighBitsOfTheLongParameter)
 TEST_F(HostTracking, ActivationFromAndToAnotherProcess)
 {
     MakeSet();
-    OtherProcess other;
+    OtherProgram other;
     ASSERT_NE(other.Window, nullptr);
     struct Step {
         WPARAM wParam;
@@ -247,7 +213,7 @@ TEST_F(HostTracking, ActivationFromAndToAnotherProcess)
 TEST_F(HostTracking, SwitchingToAnotherProgramAndBackForReal)
 {
     MakeSet();
-    OtherProcess other;
+    OtherProgram other;
     ASSERT_NE(other.Window, nullptr);
     SetForegroundWindow(Host->MainWindow());
     PumpFor(100);

@@ -236,14 +236,6 @@ protected:
         return text;
     }
 
-    static Names Captions()
-    {
-        Names captions;
-        for (const HeaderWindowState& window : ListHeaderWindows())
-            captions.push_back(window.caption);
-        return captions;
-    }
-
     // What the host's BKA_GetSpecifiedHeader answers for the open mail.
     std::string HostValue(const std::string& header)
     {
@@ -350,7 +342,7 @@ protected:
         const std::string platformOnly = AfterOnePlatformWrite(installed, row.file);
 
         ASSERT_TRUE(Host->LoadPlugin(installed.dll)) << row.what << ": " << Host->LastError();
-        Names touched = Captions();
+        Names touched = HeaderWindowCaptions();
         ExpectWindows(row.expected, row.what);
         ExpectMailsOpen(row.expected.hideIfNoHeader, row.what);
 
@@ -365,7 +357,7 @@ protected:
             ExpectWindows(row.afterSetup, row.what + ", after the setup");
             ExpectMailsOpen(row.afterSetup.hideIfNoHeader, row.what + ", after the setup");
         }
-        for (const std::string& caption : Captions())
+        for (const std::string& caption : HeaderWindowCaptions())
             touched.push_back(caption);
 
         const std::vector<HeaderWindowState> lastWindows = ListHeaderWindows();

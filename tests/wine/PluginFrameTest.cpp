@@ -29,13 +29,6 @@ protected:
             << target << " error " << GetLastError();
         return target;
     }
-    static Names HeaderWindowCaptions()
-    {
-        Names captions;
-        for (const HeaderWindowState& window : ListHeaderWindows())
-            captions.push_back(window.caption);
-        return captions;
-    }
 };
 
 TEST_F(PluginFrame, LoadBuildsTheWindowsAndUnloadWritesThemBack)

@@ -25,6 +25,7 @@
 #include "settings/HeaderListTokenizer.h"
 #include "support/ChildProcess.h"
 #include "support/ModuleFixture.h"
+#include "support/OtherProgram.h"
 #include "support/WindowWatcher.h"
 
 namespace {
@@ -181,42 +182,6 @@ Figures Measure(Sources& sources, DWORD startTick)
 }
 
 // --- The session ---------------------------------------------------------
-
-// A second program whose window takes the activation from the host.
-class OtherProgram {
-public:
-    OtherProgram()
-    {
-        const std::string path = ProgramFolder() + "\\OtherProcess.exe";
-        std::string command = "\"" + path + "\" --seconds 3600";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        // Its "ready" line would land in the middle of the figures.
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        if (!CreateProcessA(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &Info))
-            return;
-        for (int i = 0; i < 500 && Window == nullptr; ++i) {
-            PumpFor(10);
-            Window = FindWindowA(nullptr, "Quorvel other process");
-        }
-    }
-    ~OtherProgram()
-    {
-        if (Info.hProcess != nullptr) {
-            TerminateProcess(Info.hProcess, 0);
-            WaitForSingleObject(Info.hProcess, 5000);
-            CloseHandle(Info.hProcess);
-            CloseHandle(Info.hThread);
-        }
-    }
-    OtherProgram(const OtherProgram&) = delete;
-    OtherProgram& operator=(const OtherProgram&) = delete;
-
-    HWND Window = nullptr;
-
-private:
-    PROCESS_INFORMATION Info = {};
-};
 
 // The header lists the setup is confirmed with, in turn; each phase ends
 // with the first, so that the windows are the same where it is measured.
