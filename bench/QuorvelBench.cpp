@@ -22,6 +22,7 @@
 #include "host/StandInHost.h"
 #include "plugin/HostApi.h"
 #include "settings/SetupDialog.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -82,52 +83,6 @@ std::string ProgramFolder()
     std::string folder(path, length);
     return folder.substr(0, folder.find_last_of('\\'));
 }
-
-// A fresh folder under the system's temporary folder, removed with its files
-// when the run ends.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        char base[MAX_PATH];
-        GetTempPathA(MAX_PATH, base);
-        for (unsigned n = 1;; ++n) {
-            Folder = Format("%squorvel-bench-%lu-%u", base, GetCurrentProcessId(), n);
-            if (CreateDirectoryA(Folder.c_str(), nullptr))
-                return;
-            if (GetLastError() != ERROR_ALREADY_EXISTS)
-                throw std::runtime_error("cannot create a scratch folder under " + std::string(base));
-        }
-    }
-    ~ScratchFolder() { RemoveTree(Folder); }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string File(const std::string& name) const { return Folder + "\\" + name; }
-
-private:
-    static void RemoveTree(const std::string& folder)
-    {
-        WIN32_FIND_DATAA entry;
-        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = entry.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                const std::string path = folder + "\\" + name;
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(path);
-                else
-                    DeleteFileA(path.c_str());
-            } while (FindNextFileA(find, &entry));
-            FindClose(find);
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
-
-    std::string Folder;
-};
 
 // --- Settings files and mails ---------------------------------------------------
 
@@ -363,7 +318,7 @@ private:
     bool OpenMailFolder(int headers);
     std::string HeaderWindowCheck(size_t expected);
 
-    ScratchFolder Scratch;
+    TempFolder Scratch;
     std::unique_ptr<StandInHost> Host;
     std::string Dll;
     std::string Ini;
