@@ -1,10 +1,10 @@
 #include "forms/FontSpec.h"
 
-TFont::TFont(const TFontSpec& Spec)
-  : FHandle(CreateFontA(Spec.Height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        Spec.CharSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+TFont::TFont(const TFontSpec& Wanted)
+  : FHandle(CreateFontA(Wanted.Height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        Wanted.CharSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                        Spec.Name ? Spec.Name : "")),
+                        Wanted.Name ? Wanted.Name : "")),
     FOwned(FHandle != nullptr)
 {
   if (!FHandle)

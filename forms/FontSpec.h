@@ -19,7 +19,7 @@ struct TFontSpec
 class TFont
 {
 public:
-  explicit TFont(const TFontSpec& Spec);
+  explicit TFont(const TFontSpec& Wanted);
   ~TFont();
   TFont(const TFont&) = delete;
   TFont& operator=(const TFont&) = delete;
